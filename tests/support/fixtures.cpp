@@ -1,0 +1,84 @@
+#include "fixtures.h"
+
+#include "data/db/script.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <sys/stat.h>
+
+namespace fixtures {
+
+SharedTempDir::SharedTempDir()
+{
+    ::chmod(m_dir.path().toLocal8Bit().constData(), 0777);
+}
+
+QString sqlDir() { return QStringLiteral(PQ_SQL_DIR); }
+
+db::ConnectParams serverAdmin(const QString &database)
+{
+    QString user = qEnvironmentVariable("ISC_USER", QStringLiteral("SYSDBA"));
+    QString password = qEnvironmentVariable("ISC_PASSWORD");
+    if (password.isEmpty()) {
+        QFile file(QStringLiteral("/etc/firebird/3.0/SYSDBA.password"));
+        if (file.open(QIODevice::ReadOnly)) {
+            static const QRegularExpression re(QStringLiteral("^ISC_PASSWORD=\"?([^\"\\n]*)\"?"),
+                                               QRegularExpression::MultilineOption);
+            password = re.match(QString::fromLatin1(file.readAll())).captured(1);
+        }
+    }
+    return {database, user, password};
+}
+
+db::ConnectParams embedded(const QString &database, const QString &user) { return {database, user, QString()}; }
+
+bool serverRunning()
+{
+    try {
+        db::Connection::attach(serverAdmin(QStringLiteral("localhost:/nonexistent/probe.fdb")));
+    } catch (const db::DbError &e) {
+        return e.kind() != db::ErrorKind::ServerNotReachable && e.kind() != db::ErrorKind::HostNotFound;
+    }
+    return true;
+}
+
+namespace {
+
+QString buildTemplate(const QString &name, const QStringList &scripts)
+{
+    static QTemporaryDir templates;
+    const QString path = templates.path() + u'/' + name;
+    if (!QFile::exists(path)) {
+        db::Connection c = db::Connection::create(embedded(path));
+        for (const QString &script : scripts)
+            db::runScriptFile(c, sqlDir() + u'/' + script);
+    }
+    return path;
+}
+
+QString copyTemplate(const QString &templatePath, const QString &path)
+{
+    QFile::remove(path);
+    if (!QFile::copy(templatePath, path))
+        throw db::DbError(QStringLiteral("no se pudo copiar la base de datos a ") + path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                    QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther);
+    return path;
+}
+
+} // namespace
+
+QString createCompanyDatabase(const QString &path)
+{
+    return copyTemplate(buildTemplate(QStringLiteral("company.fdb"),
+                                      {QStringLiteral("company.sql"), QStringLiteral("company_logic.sql")}),
+                        path);
+}
+
+QString createGeneralDatabase(const QString &path)
+{
+    return copyTemplate(buildTemplate(QStringLiteral("general.fdb"), {QStringLiteral("general.sql")}), path);
+}
+
+} // namespace fixtures

@@ -1,0 +1,210 @@
+#include "tools/installation.h"
+
+#include "data/db/connection.h"
+#include "data/db/script.h"
+#include "data/sqltext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTextStream>
+#include <grp.h>
+#include <pwd.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace installation {
+
+namespace {
+
+const QString kDemoCompany = QStringLiteral("001");
+
+void fail(const QString &message) { throw std::runtime_error(message.toStdString()); }
+
+bool isLocalHost(const QString &host)
+{
+    return host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1") || host == QLatin1String("::1");
+}
+
+db::ConnectParams adminParams(const Options &options, const QString &database)
+{
+    return {database, options.adminUser, options.serverHost.isEmpty() ? QString() : options.adminPassword};
+}
+
+void writeTextFile(const QString &path, const QString &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(QStringLiteral("No se pudo escribir el archivo ") + path);
+    file.write(text.toLatin1());
+}
+
+// Serial settings with the defaults of a drawer that the control lines do not drive.
+QString serialDefaults()
+{
+    return QStringLiteral("[ComPort1]\nPort=COM1\nBaudRate=9600\nStopBits=1\nDataBits=8\nParity=None\n"
+                          "FlowControl=None\n");
+}
+
+// The server (another OS user) must be able to create the database files in the directories.
+void prepareServerDirectories(const Options &options, QStringList &log)
+{
+    if (!isLocalHost(options.serverHost)) {
+        log << QStringLiteral("El directorio %1/datos/%2 debe existir en el servidor %3 y el usuario del "
+                              "servidor Firebird debe poder escribir en él.")
+                   .arg(options.serverDirectory, kDemoCompany, options.serverHost);
+        return;
+    }
+    const QString companyDir = options.serverDirectory + QStringLiteral("/datos/") + kDemoCompany;
+    if (!QDir().mkpath(companyDir))
+        fail(QStringLiteral("No se pudo crear el directorio ") + companyDir);
+    if (getuid() == 0) {
+        if (const passwd *pw = getpwnam("firebird")) {
+            for (const QString &dir : {options.serverDirectory, options.serverDirectory + QStringLiteral("/datos"),
+                                       companyDir})
+                if (chown(dir.toLocal8Bit().constData(), pw->pw_uid, pw->pw_gid) != 0)
+                    fail(QStringLiteral("No se pudo asignar el directorio %1 al usuario firebird").arg(dir));
+        }
+    }
+}
+
+bool databaseExists(const Options &options, const QString &database)
+{
+    if (options.serverHost.isEmpty())
+        return QFile::exists(database);
+    try {
+        db::Connection::attach(adminParams(options, database));
+        return true;
+    } catch (const db::DbError &e) {
+        if (e.kind() == db::ErrorKind::FileNotFound)
+            return false;
+        throw;
+    }
+}
+
+void dropIfExists(const Options &options, const QString &database)
+{
+    if (!databaseExists(options, database))
+        return;
+    db::Connection c = db::Connection::attach(adminParams(options, database));
+    c.dropDatabase();
+}
+
+void grantEverything(db::Connection &c, const QString &user)
+{
+    const QString to = QStringLiteral(" TO USER ") + user;
+    for (const db::Row &r : c.query(QStringLiteral("select trim(rdb$relation_name) from rdb$relations "
+                                                   "where coalesce(rdb$system_flag, 0) = 0")))
+        c.execute(QStringLiteral("GRANT ALL ON \"%1\"").arg(r.at(0).toString()) + to);
+    for (const db::Row &r : c.query(QStringLiteral("select trim(rdb$procedure_name) from rdb$procedures "
+                                                   "where coalesce(rdb$system_flag, 0) = 0")))
+        c.execute(QStringLiteral("GRANT EXECUTE ON PROCEDURE \"%1\"").arg(r.at(0).toString()) + to);
+    for (const db::Row &r : c.query(QStringLiteral("select trim(rdb$generator_name) from rdb$generators "
+                                                   "where coalesce(rdb$system_flag, 0) = 0")))
+        c.execute(QStringLiteral("GRANT USAGE ON SEQUENCE \"%1\"").arg(r.at(0).toString()) + to);
+}
+
+db::Connection createDatabase(const Options &options, const QString &path, const QStringList &scripts,
+                              QStringList &log)
+{
+    db::Connection c = db::Connection::create(adminParams(options, path));
+    for (const QString &script : scripts)
+        db::runScriptFile(c, options.sqlDirectory + u'/' + script);
+    log << QStringLiteral("Base de datos creada: ") + path;
+    return c;
+}
+
+} // namespace
+
+QString serverEntry(const Options &options)
+{
+    if (options.serverHost.isEmpty())
+        return options.appDirectory;
+    return options.serverHost + u':' + options.serverDirectory;
+}
+
+QString generalDatabase(const Options &options) { return serverEntry(options) + QStringLiteral("/datos/general.fdb"); }
+
+QString companyDatabase(const Options &options, const QString &company)
+{
+    return serverEntry(options) + QStringLiteral("/datos/") + company + QStringLiteral("/quorbit.fdb");
+}
+
+void writeWorkstation(const Options &options, QStringList &log)
+{
+    if (options.appDirectory.isEmpty())
+        fail(QStringLiteral("Falta el directorio de la aplicación (--directorio)."));
+    if (!QDir().mkpath(options.appDirectory))
+        fail(QStringLiteral("No se pudo crear el directorio ") + options.appDirectory);
+    const QString dir = QDir(options.appDirectory).absolutePath();
+    writeTextFile(dir + QStringLiteral("/SERVIDORES.cfg"), serverEntry(options) + u'\n');
+    // Logical printers of the shipped print formats; an empty name prints on the default printer.
+    writeTextFile(dir + QStringLiteral("/impresoras.cfg"),
+                  QStringLiteral("FACTURA,\nTIQUETE,\nCIERRE,\n"));
+    writeTextFile(dir + QStringLiteral("/cnfptocaj.ini"), serialDefaults());
+    writeTextFile(dir + QStringLiteral("/cnfptobal.ini"), serialDefaults());
+
+    QSettings settings(options.machineWideSetting ? QSettings::SystemScope : QSettings::UserScope,
+                       QStringLiteral("Orvane"), QStringLiteral("Quorbitlite2014"));
+    settings.setValue(QStringLiteral("Directorio"), dir);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en ") + settings.fileName());
+    log << QStringLiteral("Directorio de la aplicación: ") + dir;
+    log << QStringLiteral("Servidor ofrecido al ingresar: ") + serverEntry(options);
+    log << QStringLiteral("Configuración guardada en ") + settings.fileName();
+}
+
+bool create(const Options &input, QStringList &log)
+{
+    Options options = input;
+    if (options.appDirectory.isEmpty())
+        fail(QStringLiteral("Falta el directorio de la aplicación (--directorio)."));
+    options.appDirectory = QDir(options.appDirectory).absolutePath();
+    if (!options.serverHost.isEmpty() && options.serverDirectory.isEmpty())
+        fail(QStringLiteral("Con --servidor hace falta --ruta-servidor (el directorio de las bases de datos en el servidor)."));
+    if (options.sqlDirectory.isEmpty())
+        options.sqlDirectory = qEnvironmentVariable("PQ_SQL_DIR", QStringLiteral(PQ_SQL_DIR));
+
+    const QString general = generalDatabase(options);
+    const QString company = companyDatabase(options, kDemoCompany);
+    const bool exists = databaseExists(options, general) || databaseExists(options, company);
+    if (exists && options.skipIfExists) {
+        writeWorkstation(options, log);
+        log << QStringLiteral("La instalación ya existe; no se modificaron las bases de datos.");
+        return false;
+    }
+    if (exists && !options.overwrite)
+        fail(QStringLiteral("Ya existe una instalación en %1. Use --sobrescribir para reemplazarla.")
+                 .arg(serverEntry(options)));
+
+    if (options.serverHost.isEmpty())
+        QDir().mkpath(options.appDirectory + QStringLiteral("/datos/") + kDemoCompany);
+    else
+        prepareServerDirectories(options, log);
+    if (exists) {
+        dropIfExists(options, general);
+        dropIfExists(options, company);
+        log << QStringLiteral("Se reemplazó la instalación anterior.");
+    }
+
+    db::Connection generalDb = createDatabase(options, general,
+                                              {QStringLiteral("general.sql"), QStringLiteral("demo_general.sql")}, log);
+    db::Connection companyDb = createDatabase(
+        options, company,
+        {QStringLiteral("company.sql"), QStringLiteral("company_logic.sql"), QStringLiteral("demo_company.sql")}, log);
+
+    for (const User &user : options.users) {
+        if (!options.serverHost.isEmpty()) {
+            generalDb.execute(QStringLiteral("CREATE OR ALTER USER %1 PASSWORD %2")
+                                  .arg(user.code, sqltext::text(user.password)));
+            log << QStringLiteral("Usuario del servidor creado: ") + user.code;
+        }
+        grantEverything(generalDb, user.code);
+        grantEverything(companyDb, user.code);
+    }
+    writeWorkstation(options, log);
+    return true;
+}
+
+} // namespace installation

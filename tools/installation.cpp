@@ -90,20 +90,6 @@ void dropIfExists(const Options &options, const QString &database)
     c.dropDatabase();
 }
 
-void grantEverything(db::Connection &c, const QString &user)
-{
-    const QString to = QStringLiteral(" TO USER ") + user;
-    for (const db::Row &r : c.query(QStringLiteral("select trim(rdb$relation_name) from rdb$relations "
-                                                   "where coalesce(rdb$system_flag, 0) = 0")))
-        c.execute(QStringLiteral("GRANT ALL ON \"%1\"").arg(r.at(0).toString()) + to);
-    for (const db::Row &r : c.query(QStringLiteral("select trim(rdb$procedure_name) from rdb$procedures "
-                                                   "where coalesce(rdb$system_flag, 0) = 0")))
-        c.execute(QStringLiteral("GRANT EXECUTE ON PROCEDURE \"%1\"").arg(r.at(0).toString()) + to);
-    for (const db::Row &r : c.query(QStringLiteral("select trim(rdb$generator_name) from rdb$generators "
-                                                   "where coalesce(rdb$system_flag, 0) = 0")))
-        c.execute(QStringLiteral("GRANT USAGE ON SEQUENCE \"%1\"").arg(r.at(0).toString()) + to);
-}
-
 db::Connection createDatabase(const Options &options, const QString &path, const QStringList &scripts,
                               QStringList &log)
 {
@@ -193,6 +179,7 @@ bool create(const Options &input, QStringList &log)
     db::Connection companyDb = createDatabase(
         options, company,
         {QStringLiteral("company.sql"), QStringLiteral("company_logic.sql"), QStringLiteral("demo_company.sql")}, log);
+    companyDb.execute(QStringLiteral("EXECUTE PROCEDURE OTORGUE_PERMISOS"));
 
     for (const User &user : options.users) {
         if (!options.serverHost.isEmpty()) {
@@ -200,8 +187,6 @@ bool create(const Options &input, QStringList &log)
                                   .arg(user.code, sqltext::text(user.password)));
             log << QStringLiteral("Usuario del servidor creado: ") + user.code;
         }
-        grantEverything(generalDb, user.code);
-        grantEverything(companyDb, user.code);
     }
     writeWorkstation(options, log);
     return true;

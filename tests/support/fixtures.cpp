@@ -53,6 +53,8 @@ QString buildTemplate(const QString &name, const QStringList &scripts)
         db::Connection c = db::Connection::create(embedded(path));
         for (const QString &script : scripts)
             db::runScriptFile(c, sqlDir() + u'/' + script);
+        if (name == QLatin1String("company.fdb"))
+            c.execute(QStringLiteral("EXECUTE PROCEDURE OTORGUE_PERMISOS"));
     }
     return path;
 }

@@ -3,6 +3,7 @@
 #include "data/db/connection.h"
 #include "data/db/script.h"
 #include "data/sqltext.h"
+#include "platform/appdir.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,15 +131,20 @@ void writeWorkstation(const Options &options, QStringList &log)
     writeTextFile(dir + QStringLiteral("/cnfptocaj.ini"), serialDefaults());
     writeTextFile(dir + QStringLiteral("/cnfptobal.ini"), serialDefaults());
 
-    QSettings settings(options.machineWideSetting ? QSettings::SystemScope : QSettings::UserScope,
-                       QStringLiteral("Orvane"), QStringLiteral("Quorbitlite2014"));
-    settings.setValue(QStringLiteral("Directorio"), dir);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en ") + settings.fileName());
     log << QStringLiteral("Directorio de la aplicación: ") + dir;
     log << QStringLiteral("Servidor ofrecido al ingresar: ") + serverEntry(options);
-    log << QStringLiteral("Configuración guardada en ") + settings.fileName();
+    if (options.machineWideSetting) {
+        QSettings settings(QSettings::SystemScope, ApplicationDirectory::organization, ApplicationDirectory::application);
+        settings.setValue(ApplicationDirectory::valueName, dir);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en ") + settings.fileName());
+        log << QStringLiteral("Configuración guardada para todos los usuarios en ") + settings.fileName();
+    } else {
+        ApplicationDirectory::store(dir);
+        if (ApplicationDirectory::path() != dir)
+            fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en la configuración del usuario."));
+    }
 }
 
 bool create(const Options &input, QStringList &log)

@@ -84,3 +84,38 @@ QString createGeneralDatabase(const QString &path)
 }
 
 } // namespace fixtures
+
+#include "platform/appdir.h"
+
+namespace fixtures {
+
+DemoSite::DemoSite(bool server)
+{
+    ApplicationDirectory::useSettingsFile(m_dir.file(QStringLiteral("settings.ini")));
+    m_options.appDirectory = directory();
+    if (server) {
+        m_options.serverHost = QStringLiteral("localhost");
+        m_options.serverDirectory = m_dir.file(QStringLiteral("server"));
+        m_options.adminPassword = serverAdmin(QString()).password;
+    }
+    QStringList log;
+    installation::create(m_options, log);
+}
+
+DemoSite::~DemoSite() { ApplicationDirectory::useSettingsFile(QString()); }
+
+QString DemoSite::serverEntry() const { return installation::serverEntry(m_options); }
+
+db::Connection DemoSite::company(const QString &user)
+{
+    const QString path = installation::companyDatabase(m_options, QStringLiteral("001"));
+    return db::Connection::attach(m_options.serverHost.isEmpty() ? embedded(path, user) : serverAdmin(path));
+}
+
+db::Connection DemoSite::general(const QString &user)
+{
+    const QString path = installation::generalDatabase(m_options);
+    return db::Connection::attach(m_options.serverHost.isEmpty() ? embedded(path, user) : serverAdmin(path));
+}
+
+} // namespace fixtures

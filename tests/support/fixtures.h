@@ -43,3 +43,28 @@ QString createGeneralDatabase(const QString &path);
 QString sqlDir();
 
 } // namespace fixtures
+
+#include "tools/installation.h"
+
+namespace fixtures {
+
+// A complete embedded installation (demo company "001", users CAJERO and ADMIN) in a temporary
+// directory, with the application directory pointing at it through a private settings file.
+// With server = true the databases live on the local Firebird server instead.
+class DemoSite {
+public:
+    explicit DemoSite(bool server = false);
+    ~DemoSite();
+    QString directory() const { return m_dir.path() + QStringLiteral("/app"); }
+    QString serverEntry() const;  // what SERVIDORES.cfg offers
+    QString file(const QString &name) const { return directory() + u'/' + name; }
+    db::Connection company(const QString &user = QStringLiteral("SYSDBA"));
+    db::Connection general(const QString &user = QStringLiteral("SYSDBA"));
+    const installation::Options &options() const { return m_options; }
+
+private:
+    SharedTempDir m_dir;
+    installation::Options m_options;
+};
+
+} // namespace fixtures

@@ -94,11 +94,15 @@ void dropIfExists(const Options &options, const QString &database)
 db::Connection createDatabase(const Options &options, const QString &path, const QStringList &scripts,
                               QStringList &log)
 {
-    db::Connection c = db::Connection::create(adminParams(options, path));
-    for (const QString &script : scripts)
-        db::runScriptFile(c, options.sqlDirectory + u'/' + script);
+    {
+        db::Connection c = db::Connection::create(adminParams(options, path));
+        for (const QString &script : scripts)
+            db::runScriptFile(c, options.sqlDirectory + u'/' + script);
+    }
+    // Loaded without waiting for the disk; from now on every commit reaches it.
+    db::Connection::setForcedWrites(adminParams(options, path), true);
     log << QStringLiteral("Base de datos creada: ") + path;
-    return c;
+    return db::Connection::attach(adminParams(options, path));
 }
 
 } // namespace
@@ -189,8 +193,9 @@ bool create(const Options &input, QStringList &log)
 
     for (const User &user : options.users) {
         if (!options.serverHost.isEmpty()) {
-            generalDb.execute(QStringLiteral("CREATE OR ALTER USER %1 PASSWORD %2")
-                                  .arg(user.code, sqltext::text(user.password)));
+            // Quoted: ADMIN is a reserved word of the user statements.
+            generalDb.execute(QStringLiteral("CREATE OR ALTER USER \"%1\" PASSWORD %2")
+                                  .arg(user.code.toUpper(), sqltext::text(user.password)));
             log << QStringLiteral("Usuario del servidor creado: ") + user.code;
         }
     }

@@ -187,11 +187,24 @@ Connection Connection::create(const ConnectParams &params, int pageSize)
     dpb.add(isc_dpb_set_db_charset, "ISO8859_1");
     dpb.addInt(isc_dpb_set_db_sql_dialect, kDialect);
     dpb.addInt(isc_dpb_page_size, pageSize);
+    dpb.addInt(isc_dpb_force_write, 0);
     ISC_STATUS_ARRAY status;
     const QByteArray path = params.database.toLocal8Bit();
     isc_create_database(status, 0, path.constData(), &c.m_handle, short(dpb.bytes().size()), dpb.bytes().constData(), 0);
     check(status);
     return c;
+}
+
+void Connection::setForcedWrites(const ConnectParams &params, bool on)
+{
+    prepareFor(params.database);
+    ParamBlock dpb = attachBlock(params);
+    dpb.addInt(isc_dpb_force_write, on ? 1 : 0);
+    Connection c;
+    ISC_STATUS_ARRAY status;
+    const QByteArray path = params.database.toLocal8Bit();
+    isc_attach_database(status, 0, path.constData(), &c.m_handle, short(dpb.bytes().size()), dpb.bytes().constData());
+    check(status);
 }
 
 void Connection::close()

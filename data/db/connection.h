@@ -69,7 +69,10 @@ public:
     // Attach with user, password, character set ISO8859_1 and dialect 3.
     static Connection attach(const ConnectParams &params);
     // Create a dialect 3 database whose default character set is ISO8859_1, and attach to it.
+    // It starts without forced writes, so that loading a schema is fast; see setForcedWrites.
     static Connection create(const ConnectParams &params, int pageSize = 8192);
+    // Switches synchronous writes of a database on or off (owner or administrator only).
+    static void setForcedWrites(const ConnectParams &params, bool on);
 
     bool isOpen() const { return m_handle != 0; }
     const ConnectParams &params() const { return m_params; }

@@ -160,7 +160,8 @@ bool create(const Options &input, QStringList &log)
     if (!options.serverHost.isEmpty() && options.serverDirectory.isEmpty())
         fail(QStringLiteral("Con --servidor hace falta --ruta-servidor (el directorio de las bases de datos en el servidor)."));
     if (options.sqlDirectory.isEmpty())
-        options.sqlDirectory = qEnvironmentVariable("PQ_SQL_DIR", QStringLiteral(PQ_SQL_DIR));
+        options.sqlDirectory = qEnvironmentVariableIsEmpty("PQ_SQL_DIR") ? QStringLiteral(PQ_SQL_DIR)
+                                                                         : qEnvironmentVariable("PQ_SQL_DIR");
 
     const QString general = generalDatabase(options);
     const QString company = companyDatabase(options, kDemoCompany);

@@ -59,6 +59,7 @@ private:
     void lea_opciones();
     QPushButton *boton(const QString &caption, const std::function<void(Tfprincipal &)> &abrir);
     void pinte_estado();
+    void coloque_logo();
 
     Tfdm &m_dm;
     Ventanas m_ventanas;

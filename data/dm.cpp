@@ -61,8 +61,9 @@ void Tfdm::conecte_general(const QString &serverEntry, const QString &user, cons
 {
     ConGeneral.close();
     ConGeneral = db::Connection::attach({dataPath(serverEntry, QStringLiteral("general.fdb")), user, password});
+    // Server accounts ignore case ("cajero" signs in as CAJERO); the user codes are stored in capitals.
     ConGeneral.execute(QStringLiteral("UPDATE USUARIO SET FECCON = ") + sqltext::text(hoy()) +
-                       QStringLiteral(" WHERE USUA_COD = ") + sqltext::text(user));
+                       QStringLiteral(" WHERE USUA_COD = ") + sqltext::text(user.toUpper()));
 }
 
 void Tfdm::conecte_empresa(const QString &serverEntry, const QString &company, const QString &user,
@@ -107,11 +108,18 @@ void Tfdm::ConfigurarProviders(QObject *owner)
 void Tfdm::registre_error(const QString &message)
 {
     // A log that cannot be written is lost without a word; the user still sees the error.
-    QFile file(ApplicationDirectory::filePath(QStringLiteral("ERRORES.TXT")));
+    // Without an application directory there is no log: it would land in the root directory.
+    const QString directory = ApplicationDirectory::path();
+    if (directory.isEmpty())
+        return;
+    QFile file(directory + QStringLiteral("/ERRORES.TXT"));
     if (!file.open(QIODevice::Append | QIODevice::Text))
         return;
+    // The server's messages run over several lines; the log keeps one line per error.
+    QString line = message;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
     QTextStream out(&file);
-    out << hoy() << ',' << QTime::currentTime().toString(u"HH:mm:ss") << ',' << usuario << ',' << message << '\n';
+    out << hoy() << ',' << QTime::currentTime().toString(u"HH:mm:ss") << ',' << usuario << ',' << line << '\n';
 }
 
 void Tfdm::informe(const QString &rawMessage, const QString &userMessage)

@@ -131,7 +131,7 @@ void writeWorkstation(const Options &options, QStringList &log)
     writeTextFile(dir + QStringLiteral("/SERVIDORES.cfg"), serverEntry(options) + u'\n');
     // Logical printers of the shipped print formats; an empty name prints on the default printer.
     writeTextFile(dir + QStringLiteral("/impresoras.cfg"),
-                  QStringLiteral("FACTURA,\nTIQUETE,\nCIERRE,\n"));
+                  QStringLiteral("POS80,\n"));
     writeTextFile(dir + QStringLiteral("/cnfptocaj.ini"), serialDefaults());
     writeTextFile(dir + QStringLiteral("/cnfptobal.ini"), serialDefaults());
 

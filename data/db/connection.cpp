@@ -428,6 +428,7 @@ void Statement::bind(const QList<Value> &params)
         v.sqlind = &indicator;
         auto put = [&](short type, const void *data, int size, short scale = 0) {
             buffer.assign(static_cast<const char *>(data), static_cast<const char *>(data) + size);
+            buffer.push_back(0); // an empty text still needs a data pointer
             v.sqltype = short(type | 1);
             v.sqllen = short(size);
             v.sqlscale = scale;

@@ -183,6 +183,7 @@ void Tfacceso::construya()
     m_nombreUsuario->setObjectName(QStringLiteral("nombreUsuario"));
     m_nombreUsuario->setReadOnly(true);
     m_nombreUsuario->setFocusPolicy(Qt::NoFocus);
+    m_nombreUsuario->setMinimumWidth(240); // user and company names are up to 60 and 80 characters
     m_clave = new QLineEdit(this);
     m_clave->setObjectName(QStringLiteral("clave"));
     m_clave->setEchoMode(QLineEdit::Password);
@@ -193,6 +194,7 @@ void Tfacceso::construya()
     m_nombreCompania->setObjectName(QStringLiteral("nombreCompania"));
     m_nombreCompania->setReadOnly(true);
     m_nombreCompania->setFocusPolicy(Qt::NoFocus);
+    m_nombreCompania->setMinimumWidth(240);
     m_puntoVenta = new QComboBox(this);
     m_puntoVenta->setObjectName(QStringLiteral("puntoVenta"));
     m_vendedor = new QComboBox(this);
@@ -445,6 +447,7 @@ bool Tfacceso::valide_compania()
             return false;
         }
         m_dm.sucursal = int(usuario.value(QStringLiteral("SUCU_ID")).toInt());
+        m_dm.cargue_agencia();
         m_puntoVenta->setEnabled(true);
         m_vendedor->setEnabled(true);
         m_prefijo->setEnabled(true);

@@ -82,6 +82,16 @@ void Tfdm::conecte_existencias(const QString &serverEntry, const QString &compan
         {dataPath(serverEntry, company + QStringLiteral("/quorbit.fdb")), user, password});
 }
 
+void Tfdm::cargue_agencia()
+{
+    CAgencia.close();
+    if (sucursal == 0)
+        return;
+    CAgencia.setCommandText(QStringLiteral("SELECT SUCU_ID, SUCU_NOMBRE, SUCU_DIRECCION, SUCU_TELEFONOS FROM SUCURSALES "
+                                           "WHERE SUCU_ID = ") + QString::number(sucursal));
+    CAgencia.open();
+}
+
 // ---- data set wiring
 
 void Tfdm::ConfigurarProviders(QObject *owner)

@@ -49,6 +49,10 @@ public:
     dataset::Provider PAgencia;
     dataset::ClientDataSet CAgencia;
 
+    // Positions CAgencia on the user's branch, whose name, address and phones the printed
+    // documents show instead of the company's; closed when the user has no branch.
+    void cargue_agencia();
+
     StatusLine &statusLine() { return m_status; }
 
     // Every window calls this for itself when created.

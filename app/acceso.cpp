@@ -412,14 +412,8 @@ bool Tfacceso::valide_compania()
         m_aviso->show();
         m_aviso->repaint();
 
-        m_dm.CCompania.close();
         m_dm.CCompania.open();
-        m_dm.CCompania.fetchAll();
-        for (int i = 0; i < m_dm.CCompania.rowCount(); ++i) {
-            m_dm.CCompania.setCurrentRow(i);
-            if (m_dm.CCompania.value(QStringLiteral("COMP_COD")).toString().trimmed() == codigo.trimmed())
-                break;
-        }
+        m_dm.CCompania.locate(QStringLiteral("COMP_COD"), codigo.trimmed());
 
         descargue_compania();
         m_dm.conecte_empresa(servidor(), codigo, m_usuarioConectado, m_claveConectada);

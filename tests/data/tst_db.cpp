@@ -171,6 +171,21 @@ private slots:
         QCOMPARE(row.value(QStringLiteral("LABEL")).toString(), QStringLiteral("Vehículo"));
     }
 
+    void wideRowsAndManyParameters()
+    {
+        QStringList columns, marks;
+        QList<Value> params;
+        for (int i = 0; i < 30; ++i) {
+            columns << QStringLiteral("cast(? as integer) as c%1").arg(i);
+            params << Value(i * 7);
+        }
+        const Row row = m_db.queryFirst(QStringLiteral("select ") + columns.join(u',') +
+                                        QStringLiteral(" from rdb$database"), params);
+        QCOMPARE(row.size(), 30);
+        QCOMPARE(row.value(QStringLiteral("C29")).toInt(), 29 * 7);
+        QCOMPARE(m_db.queryFirst(QStringLiteral("select cast(? as varchar(10)) from rdb$database"), {QString()}).at(0).toString(), QString());
+    }
+
     void readCommittedSeesOtherCommits()
     {
         Connection other = Connection::attach(fixtures::embedded(m_path));

@@ -121,6 +121,36 @@ QString companyDatabase(const Options &options, const QString &company)
     return serverEntry(options) + QStringLiteral("/datos/") + company + QStringLiteral("/quorbit.fdb");
 }
 
+namespace {
+
+// Points the settings store of this user (or of the machine) at the application directory.
+void storeDirectory(const Options &options, const QString &dir, QStringList &log)
+{
+    if (!options.machineWideSetting) {
+        ApplicationDirectory::store(dir);
+        log << QStringLiteral("Directorio de la aplicación guardado en la configuración del usuario.");
+        return;
+    }
+    QSettings settings(QSettings::SystemScope, ApplicationDirectory::organization, ApplicationDirectory::application);
+    settings.setValue(ApplicationDirectory::valueName, dir);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en ") + settings.fileName());
+    log << QStringLiteral("Directorio de la aplicación guardado para todos los usuarios en ") + settings.fileName();
+}
+
+// A site's printer map and device settings are its own: they are written only when missing.
+void writeIfMissing(const QString &path, const QString &text, bool replace, QStringList &log)
+{
+    if (!replace && QFile::exists(path)) {
+        log << QStringLiteral("Se conserva ") + path;
+        return;
+    }
+    writeTextFile(path, text);
+}
+
+} // namespace
+
 void writeWorkstation(const Options &options, QStringList &log)
 {
     if (options.appDirectory.isEmpty())
@@ -129,26 +159,13 @@ void writeWorkstation(const Options &options, QStringList &log)
         fail(QStringLiteral("No se pudo crear el directorio ") + options.appDirectory);
     const QString dir = QDir(options.appDirectory).absolutePath();
     writeTextFile(dir + QStringLiteral("/SERVIDORES.cfg"), serverEntry(options) + u'\n');
-    // Logical printers of the shipped print formats; an empty name prints on the default printer.
-    writeTextFile(dir + QStringLiteral("/impresoras.cfg"),
-                  QStringLiteral("POS80,\n"));
-    writeTextFile(dir + QStringLiteral("/cnfptocaj.ini"), serialDefaults());
-    writeTextFile(dir + QStringLiteral("/cnfptobal.ini"), serialDefaults());
-
+    // The shipped print formats name the printer POS80; an empty name prints on the default printer.
+    writeIfMissing(dir + QStringLiteral("/impresoras.cfg"), QStringLiteral("POS80,\n"), options.overwrite, log);
+    writeIfMissing(dir + QStringLiteral("/cnfptocaj.ini"), serialDefaults(), options.overwrite, log);
+    writeIfMissing(dir + QStringLiteral("/cnfptobal.ini"), serialDefaults(), options.overwrite, log);
     log << QStringLiteral("Directorio de la aplicación: ") + dir;
     log << QStringLiteral("Servidor ofrecido al ingresar: ") + serverEntry(options);
-    if (options.machineWideSetting) {
-        QSettings settings(QSettings::SystemScope, ApplicationDirectory::organization, ApplicationDirectory::application);
-        settings.setValue(ApplicationDirectory::valueName, dir);
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en ") + settings.fileName());
-        log << QStringLiteral("Configuración guardada para todos los usuarios en ") + settings.fileName();
-    } else {
-        ApplicationDirectory::store(dir);
-        if (ApplicationDirectory::path() != dir)
-            fail(QStringLiteral("No se pudo guardar el directorio de la aplicación en la configuración del usuario."));
-    }
+    storeDirectory(options, dir, log);
 }
 
 bool create(const Options &input, QStringList &log)
@@ -167,8 +184,8 @@ bool create(const Options &input, QStringList &log)
     const QString company = companyDatabase(options, kDemoCompany);
     const bool exists = databaseExists(options, general) || databaseExists(options, company);
     if (exists && options.skipIfExists) {
-        writeWorkstation(options, log);
-        log << QStringLiteral("La instalación ya existe; no se modificaron las bases de datos.");
+        storeDirectory(options, options.appDirectory, log);
+        log << QStringLiteral("La instalación ya existe en %1; no se modificó.").arg(serverEntry(options));
         return false;
     }
     if (exists && !options.overwrite)

@@ -76,13 +76,23 @@ private slots:
         } catch (const std::runtime_error &e) {
             QVERIFY(QString::fromStdString(e.what()).contains(QLatin1String("--sobrescribir")));
         }
+        // The drawer settings of the site survive a second run of the demo and a workstation set-up.
+        const QString drawer = site.file(QStringLiteral("cnfptocaj.ini"));
+        QFile::remove(drawer);
+        QFile f(drawer);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[ComPort1]\r\nPort=COM3\r\n");
+        f.close();
         options.skipIfExists = true;
         QVERIFY(!installation::create(options, log));
+        installation::writeWorkstation(options, log);
+        QCOMPARE(read(drawer), QByteArray("[ComPort1]\r\nPort=COM3\r\n"));
         QCOMPARE(site.company().queryFirst(QStringLiteral("select count(*) from tipo_vehiculo")).at(0).toInt(), 4);
         options.skipIfExists = false;
         options.overwrite = true;
         QVERIFY(installation::create(options, log));
         QCOMPARE(site.company().queryFirst(QStringLiteral("select count(*) from tipo_vehiculo")).at(0).toInt(), 3);
+        QVERIFY(read(drawer).startsWith("[ComPort1]\nPort=COM1")); // a replaced installation starts afresh
     }
 
     void serverInstallation()

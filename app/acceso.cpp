@@ -205,7 +205,6 @@ void Tfacceso::construya()
     m_listaPrecios->setObjectName(QStringLiteral("listaPrecios"));
     m_fecha = new QDateEdit(this);
     m_fecha->setObjectName(QStringLiteral("fecha"));
-    m_fecha->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     m_fecha->setCalendarPopup(true);
 
     // Chosen only once the company is connected.

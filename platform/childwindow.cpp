@@ -1,5 +1,7 @@
 #include "platform/childwindow.h"
 
+#include <QDateEdit>
+
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -94,6 +96,13 @@ ChildWindow::ChildWindow(QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     ChildWindowKeyRouter::ensureInstalled();
+}
+
+void ChildWindow::showEvent(QShowEvent *event)
+{
+    for (QDateEdit *date : findChildren<QDateEdit *>())
+        date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    QDialog::showEvent(event);
 }
 
 void ChildWindow::setKeyHandler(QKeyCombination key, KeyHandler handler)

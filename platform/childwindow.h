@@ -74,6 +74,8 @@ protected:
     virtual bool takeKey(QKeyCombination key);
 
     void keyPressEvent(QKeyEvent *event) override;
+    // Date fields show the program's one date format, yyyy/mm/dd.
+    void showEvent(QShowEvent *event) override;
 
 public slots:
     // Closing the window also closes its workspace frame.

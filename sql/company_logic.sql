@@ -28,15 +28,15 @@ CREATE SEQUENCE GEN_MVCL_ID;
 /* ------------------------------------------------------------------ */
 
 CREATE EXCEPTION E_PREFIJO_INEXISTENTE
-  'No existe el prefijo de numeracion del documento.';
+  'No existe el prefijo de numeración del documento.';
 CREATE EXCEPTION E_CONSECUTIVO_INVALIDO
-  'El consecutivo actual del prefijo no es un numero valido.';
+  'El consecutivo actual del prefijo no es un número válido.';
 CREATE EXCEPTION E_NUMERACION_NO_AUTORIZADA
-  'El numero del documento esta fuera de la autorizacion de numeracion del prefijo.';
+  'El número del documento está fuera de la autorización de numeración del prefijo.';
 CREATE EXCEPTION E_CONSECUTIVO_OCUPADO
   'No fue posible tomar el consecutivo del prefijo. Intente grabar de nuevo.';
 CREATE EXCEPTION E_PARQUEADERO_ABIERTO
-  'El vehiculo ya tiene un ingreso abierto en el parqueadero.';
+  'El vehículo ya tiene un ingreso abierto en el parqueadero.';
 
 SET TERM ^ ;
 
@@ -77,7 +77,7 @@ BEGIN
     IF (INTENTOS > 100) THEN
       EXCEPTION E_CONSECUTIVO_OCUPADO
         'No fue posible tomar el consecutivo del prefijo ' || COALESCE(PREFIJO, '') ||
-        ' porque otra transaccion lo tiene ocupado. Intente grabar de nuevo.';
+        ' porque otra transacción lo tiene ocupado. Intente grabar de nuevo.';
     BEGIN
       /* Locks the counter row; reads the last committed value. */
       EXISTE = 0;
@@ -98,13 +98,13 @@ BEGIN
 
   IF (EXISTE = 0) THEN
     EXCEPTION E_PREFIJO_INEXISTENTE
-      'No existe el prefijo ' || COALESCE(PREFIJO, '(vacio)') ||
+      'No existe el prefijo ' || COALESCE(PREFIJO, '(vacío)') ||
       ' para el tipo de documento ' || COALESCE(TIPO, 0) || '.';
 
   IF (ACTUAL IS NULL OR NOT (TRIM(ACTUAL) SIMILAR TO '[0-9]{1,6}')) THEN
     EXCEPTION E_CONSECUTIVO_INVALIDO
       'El consecutivo actual del prefijo ' || PREFIJO || ' (' ||
-      COALESCE(ACTUAL, 'vacio') || ') no es un numero valido.';
+      COALESCE(ACTUAL, 'vacío') || ') no es un número válido.';
 
   N = CAST(TRIM(ACTUAL) AS INTEGER);
   NUMERO = LPAD(CAST(N AS VARCHAR(6)), 6, '0');
@@ -126,22 +126,22 @@ BEGIN
         INTO :NUM_FINAL;
       IF (NUM_FINAL IS NOT NULL AND N > NUM_FINAL) THEN
         EXCEPTION E_NUMERACION_NO_AUTORIZADA
-          'El numero ' || NUMERO || ' del prefijo ' || PREFIJO ||
-          ' supera el numero final autorizado ' ||
+          'El número ' || NUMERO || ' del prefijo ' || PREFIJO ||
+          ' supera el número final autorizado ' ||
           LPAD(CAST(NUM_FINAL AS VARCHAR(6)), 6, '0') ||
-          '. Solicite una nueva autorizacion de numeracion.';
+          '. Solicite una nueva autorización de numeración.';
       ELSE
         EXCEPTION E_NUMERACION_NO_AUTORIZADA
-          'El numero ' || NUMERO || ' del prefijo ' || PREFIJO ||
-          ' no esta dentro de ninguna autorizacion de numeracion.';
+          'El número ' || NUMERO || ' del prefijo ' || PREFIJO ||
+          ' no está dentro de ninguna autorización de numeración.';
     END
   END
 
   /* Six digits: the counter cannot move past 999999. */
   IF (N >= 999999) THEN
     EXCEPTION E_NUMERACION_NO_AUTORIZADA
-      'La numeracion del prefijo ' || PREFIJO ||
-      ' llego al maximo de seis digitos (999999).';
+      'La numeración del prefijo ' || PREFIJO ||
+      ' llegó al máximo de seis dígitos (999999).';
 
   UPDATE PREFIJOS SET PREF_ACTUAL = LPAD(CAST(:N + 1 AS VARCHAR(6)), 6, '0')
     WHERE TIDO_COD = :TIPO AND PREF_PRE = :PREFIJO;
@@ -232,7 +232,7 @@ BEGIN
       INTO :FECHA, :HORA;
     IF (FECHA IS NOT NULL) THEN
       EXCEPTION E_PARQUEADERO_ABIERTO
-        'El vehiculo ' || NEW.PARQ_VEHICULO || ' ya ingreso en ' ||
+        'El vehículo ' || NEW.PARQ_VEHICULO || ' ya ingresó en ' ||
         REPLACE(CAST(FECHA AS VARCHAR(10)), '-', '/') || ' : ' ||
         COALESCE(SUBSTRING(CAST(HORA AS VARCHAR(13)) FROM 1 FOR 8), '');
   END

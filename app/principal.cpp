@@ -177,9 +177,9 @@ void Tfprincipal::construya_menus()
     connect(m_menuVentana, &QMenu::aboutToShow, this, &Tfprincipal::actualice_menu_ventana);
 
     QMenu *ayuda = menuBar()->addMenu(QStringLiteral("A&yuda"));
-    // "Contenido" and "Buscar" belong to a help file this program never had.
-    accion(ayuda, QStringLiteral("&Contenido"), {});
-    accion(ayuda, QStringLiteral("&Buscar"), {});
+    // "Contenido" and "Buscar" belong to a help file this program never had; they stay enabled and do nothing.
+    ayuda->addAction(QStringLiteral("&Contenido"));
+    ayuda->addAction(QStringLiteral("&Buscar"));
     accion(ayuda, QStringLiteral("&Acerca de"), [this] {
         auto *about = new Tfacercade(this);
         about->exec();

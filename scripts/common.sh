@@ -25,7 +25,10 @@ install_packages() {
     fi
 }
 
+# build [target...]: everything, or just the targets named.
 build() {
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD" -j"$(nproc)"
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$BUILD" -j"$(nproc)" "${targets[@]}"
 }

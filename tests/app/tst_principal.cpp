@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -225,6 +226,25 @@ private slots:
         answerSupervisor(QString(), false);
         w.abra_cierre();
         QCOMPARE(m_closingOpened, 2);
+    }
+
+    void aboutWindowShows()
+    {
+        Tfprincipal w(*m_dm, windows(true), {QStringLiteral("parqueaderos")});
+        QStringList texts;
+        QSize size;
+        QTimer::singleShot(0, [&] {
+            QWidget *about = QApplication::activeModalWidget();
+            QVERIFY(about);
+            size = about->size();
+            for (QLabel *l : about->findChildren<QLabel *>())
+                texts << l->text();
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        menuEntry(w, QStringLiteral("A&yuda"), QStringLiteral("&Acerca de"))->trigger();
+        QCOMPARE(size, QSize(296, 205));
+        QVERIFY(texts.contains(QStringLiteral("Vuvevod Ovovurezo Dudevediderivi d Ivovizor")));
+        QVERIFY(texts.contains(QStringLiteral("Versión  2003")));
     }
 
     void windowsNotBuiltShowDisabled()

@@ -113,8 +113,9 @@ private slots:
         QTest::qWait(300); // the other insert is now waiting on ours
         ta.commit();
         other.join();
+        // Refused by the unique index while waiting, or by the trigger if it started after the commit.
         QVERIFY(second.has_value());
-        QCOMPARE(*second, ErrorKind::PrimaryOrUniqueKey);
+        QVERIFY(*second == ErrorKind::PrimaryOrUniqueKey || *second == ErrorKind::UserException);
         QCOMPARE(a.queryFirst(QStringLiteral("select count(*) from parqueadero where parq_vehiculo = 'XYZ987'")).at(0).toInt(), 1);
     }
 

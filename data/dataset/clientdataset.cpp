@@ -696,6 +696,7 @@ void ClientDataSet::cancelUpdates()
             kept.push_back(r);
     for (const auto &r : kept) {
         r->values = r->original;
+        calculate(*r);
         r->status = Record::Status::Unchanged;
         for (ClientDataSet *detail : m_details) {
             r->details.erase(detail);

@@ -137,7 +137,6 @@ public:
 signals:
     void reset();
     void rowsFetched(int first, int last);
-    void rowChanged(int row);
     void currentChanged(int row);
 
 private:

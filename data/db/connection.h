@@ -47,7 +47,6 @@ public:
     const Value &value(const QString &name) const;
     int indexOf(const QString &name) const;
     const Columns &columns() const;
-    std::vector<Value> &values() { return m_values; }
 
 private:
     std::shared_ptr<const Columns> m_columns;

@@ -26,8 +26,6 @@ public:
     // The value scaled to `scale` decimals, rounding half-even when decimals are dropped.
     std::int64_t toScaled(int scale) const;
     std::int64_t integerPart() const { return m_raw / kFactor; }
-    // Fraction in ten-thousandths, same sign as the value.
-    std::int64_t fractionRaw() const { return m_raw % kFactor; }
     double toDouble() const { return double(m_raw) / kFactor; }
 
     // Nearest multiple of 10^power (power may be negative: -2 rounds to cents), exact halves to the even multiple.

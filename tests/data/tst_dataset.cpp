@@ -163,6 +163,40 @@ private slots:
         QCOMPARE(set->changeCount(), 1);
     }
 
+    // Local filter and order, calculated fields, and discarding what was not sent.
+    void filterCalculationAndCancel()
+    {
+        m_db.execute(QStringLiteral("insert into veh values ('AAA111', '1', 100, null)"));
+        m_db.execute(QStringLiteral("insert into veh values ('BBB222', '2', 250, null)"));
+        m_db.execute(QStringLiteral("insert into veh values ('CCC333', '1', 300, null)"));
+        auto set = makeSet(QStringLiteral("select * from veh"));
+        set->addCalculatedField(QStringLiteral("CONIVA"), FieldType::Money);
+        set->onCalcFields = [](ClientDataSet &d) {
+            d.setValue(QStringLiteral("CONIVA"), d.value(QStringLiteral("VALOR")).toMoney() * *db::Money::parse("1.19"));
+        };
+        set->open();
+        set->setIndexFields({QStringLiteral("VALOR")}, false);
+        set->setFilter([](const ClientDataSet &d) { return d.value(QStringLiteral("NIT")).toString() == QLatin1String("1"); });
+        QCOMPARE(set->rowCount(), 2);
+        set->last();
+        QCOMPARE(set->value(QStringLiteral("PLACA")).toString(), QStringLiteral("CCC333"));
+        QCOMPARE(set->value(QStringLiteral("CONIVA")).toMoney().toString(2), QStringLiteral("357.00"));
+        set->setValue(QStringLiteral("VALOR"), db::Money::fromInteger(10));
+        QVERIFY(set->post());
+        QCOMPARE(set->value(QStringLiteral("CONIVA")).toMoney().toString(2), QStringLiteral("11.90")); // recalculated
+        set->first();
+        QCOMPARE(set->value(QStringLiteral("PLACA")).toString(), QStringLiteral("CCC333")); // new order
+        QVERIFY(set->remove());
+        set->cancelUpdates();
+        QCOMPARE(set->changeCount(), 0);
+        QCOMPARE(set->rowCount(), 2);
+        QVERIFY(set->locate(QStringLiteral("PLACA"), QStringLiteral("CCC333")));
+        QCOMPARE(set->value(QStringLiteral("VALOR")).toMoney(), db::Money::fromInteger(300));
+        QCOMPARE(set->value(QStringLiteral("CONIVA")).toMoney().toString(2), QStringLiteral("357.00"));
+        QVERIFY(set->applyUpdates());
+        QCOMPARE(count(QStringLiteral("veh")), 3);
+    }
+
     void nestedDetailsStoredWithTheirHeader()
     {
         auto header = makeSet(QStringLiteral("select * from fac where fact_id = -1"));

@@ -334,8 +334,9 @@ ClientDataSet::Record *ClientDataSet::currentRecord() const
 
 void ClientDataSet::setCurrentRow(int row)
 {
-    if (m_state == State::Edit || m_state == State::Insert)
-        post();
+    // A row that cannot be posted keeps the cursor on it, so the user can correct it.
+    if ((m_state == State::Edit || m_state == State::Insert) && !post())
+        return;
     m_current = std::clamp(row, 0, rowCount());
     if (m_current >= rowCount() && !allFetched()) {
         fetchMore();

@@ -117,6 +117,9 @@ private slots:
         QCOMPARE(m_clientErrors[0].kind, Error::Kind::RequiredField);
         QVERIFY(m_clientErrors[0].message.startsWith(QLatin1String("Fie")));
         QCOMPARE(set->state(), ClientDataSet::State::Insert); // the user can correct and post again
+        set->first();                                          // moving away does not lose the row
+        QCOMPARE(set->state(), ClientDataSet::State::Insert);
+        QCOMPARE(m_clientErrors.size(), 2);
         set->setValue(QStringLiteral("NIT"), QStringLiteral("1"));
         QVERIFY(set->post());
         QVERIFY(set->insert());

@@ -319,6 +319,21 @@ void Tfacceso::abra(dataset::ClientDataSet &data, const QString &sql)
     data.first();
 }
 
+void Tfacceso::llene(QComboBox *lista, dataset::ClientDataSet &data, const QString &texto, const QString &clave)
+{
+    lista->clear();
+    for (int i = 0; i < data.rowCount(); ++i) {
+        data.setCurrentRow(i);
+        lista->addItem(data.value(texto).toString(), data.value(clave).toString());
+    }
+    lista->setCurrentIndex(lista->count() > 0 ? 0 : -1);
+}
+
+QString Tfacceso::filtro_sucursal() const
+{
+    return m_dm.sucursal != 0 ? QStringLiteral("SUCU_ID = ") + QString::number(m_dm.sucursal) : QString();
+}
+
 // ---------------------------------------------------------------- user and password
 
 void Tfacceso::salga_usuario() { m_usuario->setText(m_usuario->text().toUpper()); }
@@ -465,41 +480,26 @@ bool Tfacceso::valide_compania()
 
 void Tfacceso::cargue_puntos_venta()
 {
-    QString sql = QStringLiteral("SELECT * FROM PUNTO_VENTA");
-    if (m_dm.sucursal != 0)
-        sql += QStringLiteral(" WHERE SUCU_ID = ") + QString::number(m_dm.sucursal);
-    abra(CPtosventa, sql + QStringLiteral(" ORDER BY PTVT_ID"));
-
-    m_puntoVenta->clear();
-    for (int i = 0; i < CPtosventa.rowCount(); ++i) {
-        CPtosventa.setCurrentRow(i);
-        m_puntoVenta->addItem(CPtosventa.value(QStringLiteral("PTVT_NOM")).toString(),
-                              CPtosventa.value(QStringLiteral("PTVT_ID")).toString());
-    }
+    const QString filtro = filtro_sucursal();
+    abra(CPtosventa, QStringLiteral("SELECT * FROM PUNTO_VENTA") +
+                         (filtro.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filtro) +
+                         QStringLiteral(" ORDER BY PTVT_ID"));
+    llene(m_puntoVenta, CPtosventa, QStringLiteral("PTVT_NOM"), QStringLiteral("PTVT_ID"));
     if (!m_pos.punto_venta.isEmpty()) {
         // The workstation's point of sale, fixed from the command line.
         m_puntoVenta->setCurrentIndex(m_puntoVenta->findData(m_pos.punto_venta.trimmed()));
         m_puntoVenta->setEnabled(false);
-    } else {
-        m_puntoVenta->setCurrentIndex(m_puntoVenta->count() > 0 ? 0 : -1);
     }
     elija_punto_venta();
 }
 
 void Tfacceso::cargue_listas_precios()
 {
-    QString sql = QStringLiteral("SELECT * FROM LISTA_PRECIOS");
-    if (m_dm.sucursal != 0)
-        sql += QStringLiteral(" WHERE SUCU_ID = ") + QString::number(m_dm.sucursal);
-    abra(CListas, sql + QStringLiteral(" ORDER BY LIPR_COD"));
-
-    m_listaPrecios->clear();
-    for (int i = 0; i < CListas.rowCount(); ++i) {
-        CListas.setCurrentRow(i);
-        m_listaPrecios->addItem(CListas.value(QStringLiteral("LIPR_NOM")).toString(),
-                                CListas.value(QStringLiteral("LIPR_COD")).toString());
-    }
-    m_listaPrecios->setCurrentIndex(m_listaPrecios->count() > 0 ? 0 : -1);
+    const QString filtro = filtro_sucursal();
+    abra(CListas, QStringLiteral("SELECT * FROM LISTA_PRECIOS") +
+                      (filtro.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filtro) +
+                      QStringLiteral(" ORDER BY LIPR_COD"));
+    llene(m_listaPrecios, CListas, QStringLiteral("LIPR_NOM"), QStringLiteral("LIPR_COD"));
     m_listaPrecios->setEnabled(m_listaPrecios->count() != 1);
 }
 
@@ -528,9 +528,7 @@ void Tfacceso::cargue_vendedores(const QString &punto)
         CVendedores.close();
         return;
     }
-    QString filtro;
-    if (m_dm.sucursal != 0)
-        filtro = QStringLiteral("SUCU_ID = ") + QString::number(m_dm.sucursal);
+    QString filtro = filtro_sucursal();
     if (m_dm.opcion(QStringLiteral("FACTURACION"), QStringLiteral("FACTURAS"),
                     QStringLiteral("RESTRINGIR VENDEDORES POR PUNTO DE VENTA"))) {
         if (!filtro.isEmpty())
@@ -541,12 +539,7 @@ void Tfacceso::cargue_vendedores(const QString &punto)
     if (!filtro.isEmpty())
         sql += QStringLiteral(" WHERE ") + filtro;
     abra(CVendedores, sql + QStringLiteral(" ORDER BY VEND_COD"));
-    for (int i = 0; i < CVendedores.rowCount(); ++i) {
-        CVendedores.setCurrentRow(i);
-        m_vendedor->addItem(CVendedores.value(QStringLiteral("VEND_NOMBRE")).toString(),
-                            CVendedores.value(QStringLiteral("VEND_COD")).toString());
-    }
-    m_vendedor->setCurrentIndex(m_vendedor->count() > 0 ? 0 : -1);
+    llene(m_vendedor, CVendedores, QStringLiteral("VEND_NOMBRE"), QStringLiteral("VEND_COD"));
 }
 
 void Tfacceso::cargue_prefijos(const QString &prefijoPunto)

@@ -59,6 +59,10 @@ private:
     void cargue_vendedores(const QString &punto);
     void cargue_prefijos(const QString &prefijoPunto);
     void abra(dataset::ClientDataSet &data, const QString &sql);
+    // Fills a lookup with one entry per row (shown text, key as item data) and selects the first.
+    static void llene(QComboBox *lista, dataset::ClientDataSet &data, const QString &texto, const QString &clave);
+    // "SUCU_ID = n" for a user with a branch, empty otherwise.
+    QString filtro_sucursal() const;
     QString servidor() const;
     const Autorizacion *autorizacion_actual() const;
 

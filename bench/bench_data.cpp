@@ -2,7 +2,7 @@
 // numbered invoices one transaction each, on a fresh embedded company database.
 #include "data/dataset/clientdataset.h"
 #include "data/db/connection.h"
-#include "data/db/script.h"
+#include "tools/installation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,8 +27,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const db::ConnectParams params{dir.filePath(QStringLiteral("bench.fdb")), QStringLiteral("SYSDBA"), QString()};
     db::Connection c = db::Connection::create(params);
-    for (const char *script : {"company.sql", "company_logic.sql"})
-        db::runScriptFile(c, QStringLiteral(PQ_SQL_DIR "/") + QString::fromLatin1(script));
+    installation::loadSchema(c, installation::Database::Company, false, installation::defaultSqlDirectory());
     c.execute(QStringLiteral("insert into tipo_vehiculo (tivh_cod, tich_nom) values (1, 'CARRO')"));
     c.execute(QStringLiteral("insert into prefijos (tido_cod, pref_pre, pref_actual, pref_ivainc) values (31, 'FV', '000001', 'S')"));
     c.execute(QStringLiteral("insert into autorizaciones (tido_cod, pref_pre, auto_fecha, auto_vence, auto_inicial, "

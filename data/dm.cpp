@@ -66,20 +66,25 @@ void Tfdm::conecte_general(const QString &serverEntry, const QString &user, cons
                        QStringLiteral(" WHERE USUA_COD = ") + sqltext::text(user.toUpper()));
 }
 
+// <entry>/datos/<company>/quorbit.fdb, replacing whatever the connection held.
+static void conecte_compania(db::Connection &connection, const QString &serverEntry, const QString &company,
+                             const QString &user, const QString &password)
+{
+    connection.close();
+    connection = db::Connection::attach(
+        {dataPath(serverEntry, company + QStringLiteral("/quorbit.fdb")), user, password});
+}
+
 void Tfdm::conecte_empresa(const QString &serverEntry, const QString &company, const QString &user,
                            const QString &password)
 {
-    Quorbit.close();
-    Quorbit = db::Connection::attach(
-        {dataPath(serverEntry, company + QStringLiteral("/quorbit.fdb")), user, password});
+    conecte_compania(Quorbit, serverEntry, company, user, password);
 }
 
 void Tfdm::conecte_existencias(const QString &serverEntry, const QString &company, const QString &user,
                                const QString &password)
 {
-    existencias.close();
-    existencias = db::Connection::attach(
-        {dataPath(serverEntry, company + QStringLiteral("/quorbit.fdb")), user, password});
+    conecte_compania(existencias, serverEntry, company, user, password);
 }
 
 void Tfdm::cargue_agencia()
@@ -132,12 +137,22 @@ void Tfdm::registre_error(const QString &message)
     out << hoy() << ',' << QTime::currentTime().toString(u"HH:mm:ss") << ',' << usuario << ',' << line << '\n';
 }
 
-void Tfdm::informe(const QString &rawMessage, const QString &userMessage)
+void Tfdm::anote(const QString &rawMessage)
 {
     registre_error(rawMessage);
     m_status.setTextOnly(rawMessage);
+}
+
+void Tfdm::muestre_error(const QString &userMessage)
+{
     Dialogs::current().beep();
     Dialogs::current().error(userMessage);
+}
+
+void Tfdm::informe(const QString &rawMessage, const QString &userMessage)
+{
+    anote(rawMessage);
+    muestre_error(userMessage);
 }
 
 void Tfdm::ManejarError(dataset::Provider &provider, dataset::ClientDataSet &, const dataset::Error &error)
@@ -154,8 +169,7 @@ void Tfdm::ManejarError(dataset::Provider &provider, dataset::ClientDataSet &, c
 
 void Tfdm::ManejarClientError(dataset::ClientDataSet &data, const dataset::Error &error)
 {
-    registre_error(error.message);
-    m_status.setTextOnly(error.message);
+    anote(error.message);
     mostrar_advertencia(data.objectName() + QStringLiteral(": ") + error.message);
     QString message = error.message;
     switch (error.kind) {
@@ -164,15 +178,14 @@ void Tfdm::ManejarClientError(dataset::ClientDataSet &data, const dataset::Error
         break;
     case dataset::Error::Kind::RequiredField: {
         QString fields;
-        for (const dataset::Field &f : data.fields())
-            if (f.required && (data.value(f.name).isNull() || data.value(f.name).toString().isEmpty()))
-                fields += nombre_campo(f.name) + QStringLiteral(", ");
+        for (const QString &f : error.fields)
+            fields += nombre_campo(f) + QStringLiteral(", ");
         message = QStringLiteral("Los campos ") + fields + QStringLiteral(" son obligatorios.");
         break;
     }
     case dataset::Error::Kind::KeyViolation: {
         QString fields;
-        for (const QString &f : data.indexFields())
+        for (const QString &f : error.fields)
             fields += nombre_campo(f) + u' ';
         message = QStringLiteral("Ya existe un registro con el mismo ") + fields;
         break;
@@ -180,8 +193,7 @@ void Tfdm::ManejarClientError(dataset::ClientDataSet &data, const dataset::Error
     default:
         break;
     }
-    Dialogs::current().beep();
-    Dialogs::current().error(message);
+    muestre_error(message);
 }
 
 void Tfdm::ENoManejada(const QString &message)

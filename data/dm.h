@@ -89,6 +89,9 @@ public:
 
 private:
     void registre_error(const QString &message);
+    // Steps of the handler: the log line and the raw message on the status line; the beep and the dialog.
+    void anote(const QString &rawMessage);
+    void muestre_error(const QString &userMessage);
     void informe(const QString &rawMessage, const QString &userMessage);
     int duracion_mensajes();
 

@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QTextStream>
-#include <grp.h>
 #include <pwd.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -91,13 +89,11 @@ void dropIfExists(const Options &options, const QString &database)
     c.dropDatabase();
 }
 
-db::Connection createDatabase(const Options &options, const QString &path, const QStringList &scripts,
-                              QStringList &log)
+db::Connection createDatabase(const Options &options, const QString &path, Database which, QStringList &log)
 {
     {
         db::Connection c = db::Connection::create(adminParams(options, path));
-        for (const QString &script : scripts)
-            db::runScriptFile(c, options.sqlDirectory + u'/' + script);
+        loadSchema(c, which, true, options.sqlDirectory);
     }
     // Loaded without waiting for the disk; from now on every commit reaches it.
     db::Connection::setForcedWrites(adminParams(options, path), true);
@@ -106,6 +102,24 @@ db::Connection createDatabase(const Options &options, const QString &path, const
 }
 
 } // namespace
+
+QString defaultSqlDirectory()
+{
+    return qEnvironmentVariableIsEmpty("PQ_SQL_DIR") ? QStringLiteral(PQ_SQL_DIR) : qEnvironmentVariable("PQ_SQL_DIR");
+}
+
+void loadSchema(db::Connection &connection, Database which, bool demo, const QString &sqlDirectory)
+{
+    const QStringList scripts = which == Database::General
+                                    ? QStringList{QStringLiteral("general.sql"), QStringLiteral("demo_general.sql")}
+                                    : QStringList{QStringLiteral("company.sql"), QStringLiteral("company_logic.sql"),
+                                                  QStringLiteral("demo_company.sql")};
+    for (const QString &script : scripts)
+        if (demo || !script.startsWith(QLatin1String("demo_")))
+            db::runScriptFile(connection, sqlDirectory + u'/' + script);
+    if (which == Database::Company)
+        connection.execute(QStringLiteral("EXECUTE PROCEDURE OTORGUE_PERMISOS"));
+}
 
 QString serverEntry(const Options &options)
 {
@@ -177,8 +191,7 @@ bool create(const Options &input, QStringList &log)
     if (!options.serverHost.isEmpty() && options.serverDirectory.isEmpty())
         fail(QStringLiteral("Con --servidor hace falta --ruta-servidor (el directorio de las bases de datos en el servidor)."));
     if (options.sqlDirectory.isEmpty())
-        options.sqlDirectory = qEnvironmentVariableIsEmpty("PQ_SQL_DIR") ? QStringLiteral(PQ_SQL_DIR)
-                                                                         : qEnvironmentVariable("PQ_SQL_DIR");
+        options.sqlDirectory = defaultSqlDirectory();
 
     const QString general = generalDatabase(options);
     const QString company = companyDatabase(options, kDemoCompany);
@@ -202,12 +215,8 @@ bool create(const Options &input, QStringList &log)
         log << QStringLiteral("Se reemplazó la instalación anterior.");
     }
 
-    db::Connection generalDb = createDatabase(options, general,
-                                              {QStringLiteral("general.sql"), QStringLiteral("demo_general.sql")}, log);
-    db::Connection companyDb = createDatabase(
-        options, company,
-        {QStringLiteral("company.sql"), QStringLiteral("company_logic.sql"), QStringLiteral("demo_company.sql")}, log);
-    companyDb.execute(QStringLiteral("EXECUTE PROCEDURE OTORGUE_PERMISOS"));
+    db::Connection generalDb = createDatabase(options, general, Database::General, log);
+    createDatabase(options, company, Database::Company, log);
 
     for (const User &user : options.users) {
         if (!options.serverHost.isEmpty()) {

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace db {
+class Connection;
+}
+
 // Creates what a site needs to run the program: the application directory with its files,
 // the settings-store value that points at it, the general database, the company database
 // with the demo company "001", and the users.
@@ -26,6 +30,14 @@ struct Options {
     bool machineWideSetting = false;
     QString sqlDirectory;     // where the schema and demo scripts are
 };
+
+enum class Database { General, Company };
+
+// The schema scripts: PQ_SQL_DIR when set, else the sql/ folder of the checkout.
+QString defaultSqlDirectory();
+// Runs the scripts of one database (its demo data too when asked) and grants every object
+// to every account: the program checks its users' rights itself.
+void loadSchema(db::Connection &connection, Database which, bool demo, const QString &sqlDirectory);
 
 // "host:/dir" with a server, the application directory without one.
 QString serverEntry(const Options &options);

@@ -399,10 +399,10 @@ void ClientDataSet::setValue(const QString &field, const db::Value &value)
         onFieldChange(*this, m_fields[std::size_t(f)].name);
 }
 
-bool ClientDataSet::fail(Error::Kind kind, const QString &message)
+bool ClientDataSet::fail(Error::Kind kind, const QString &message, const QStringList &fields)
 {
     if (onClientError)
-        onClientError(*this, Error{kind, message, db::ErrorKind::Other});
+        onClientError(*this, Error{kind, message, db::ErrorKind::Other, fields});
     return false;
 }
 
@@ -469,14 +469,17 @@ bool ClientDataSet::post()
     if (beforePost)
         beforePost(*this);
     Record &r = *m_editing;
+    QStringList missing;
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         // A line's link to its header is filled from the header when they are stored.
         if (m_fields[i].required && isBlank(r.values[i]) && !m_linkFields.contains(m_fields[i].name))
-            return fail(Error::Kind::RequiredField,
-                        QStringLiteral("Field '%1' must have a value").arg(m_fields[i].name));
+            missing << m_fields[i].name;
     }
+    if (!missing.isEmpty())
+        return fail(Error::Kind::RequiredField, QStringLiteral("Field '%1' must have a value").arg(missing.first()),
+                    missing);
     if (hasDuplicateKey(r))
-        return fail(Error::Kind::KeyViolation, QStringLiteral("key violation."));
+        return fail(Error::Kind::KeyViolation, QStringLiteral("key violation."), m_indexFields);
     if (m_state == State::Insert) {
         m_records->push_back(m_editing);
     } else if (r.status == Record::Status::Unchanged && r.values != m_before) {

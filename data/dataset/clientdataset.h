@@ -28,6 +28,7 @@ struct Error {
     Kind kind = Kind::Other;
     QString message;
     db::ErrorKind dbKind = db::ErrorKind::Other;  // for Kind::Database
+    QStringList fields;  // RequiredField: the empty required fields; KeyViolation: the key's fields
 };
 
 class ClientDataSet;
@@ -152,7 +153,7 @@ private:
     void prepareDetailFields();
     void loadDetailRows(Record &owner);
     void attachToMasterRecord();
-    bool fail(Error::Kind kind, const QString &message);
+    bool fail(Error::Kind kind, const QString &message, const QStringList &fields = {});
     bool hasDuplicateKey(const Record &record) const;
     Record *currentRecord() const;
     void applyRecords(db::Transaction &tr, ClientDataSet &owner, Records &records, Records &deleted);

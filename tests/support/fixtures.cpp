@@ -1,6 +1,7 @@
 #include "fixtures.h"
 
-#include "data/db/script.h"
+#include "platform/appdir.h"
+#include "tools/installation.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,7 @@ SharedTempDir::SharedTempDir()
     ::chmod(m_dir.path().toLocal8Bit().constData(), 0777);
 }
 
-QString sqlDir() { return QStringLiteral(PQ_SQL_DIR); }
+QString sqlDir() { return installation::defaultSqlDirectory(); }
 
 db::ConnectParams serverAdmin(const QString &database)
 {
@@ -45,16 +46,13 @@ bool serverRunning()
 
 namespace {
 
-QString buildTemplate(const QString &name, const QStringList &scripts)
+QString buildTemplate(const QString &name, installation::Database which)
 {
     static QTemporaryDir templates;
     const QString path = templates.path() + u'/' + name;
     if (!QFile::exists(path)) {
         db::Connection c = db::Connection::create(embedded(path));
-        for (const QString &script : scripts)
-            db::runScriptFile(c, sqlDir() + u'/' + script);
-        if (name == QLatin1String("company.fdb"))
-            c.execute(QStringLiteral("EXECUTE PROCEDURE OTORGUE_PERMISOS"));
+        installation::loadSchema(c, which, false, sqlDir());
     }
     return path;
 }
@@ -73,19 +71,16 @@ QString copyTemplate(const QString &templatePath, const QString &path)
 
 QString createCompanyDatabase(const QString &path)
 {
-    return copyTemplate(buildTemplate(QStringLiteral("company.fdb"),
-                                      {QStringLiteral("company.sql"), QStringLiteral("company_logic.sql")}),
+    return copyTemplate(buildTemplate(QStringLiteral("company.fdb"), installation::Database::Company),
                         path);
 }
 
 QString createGeneralDatabase(const QString &path)
 {
-    return copyTemplate(buildTemplate(QStringLiteral("general.fdb"), {QStringLiteral("general.sql")}), path);
+    return copyTemplate(buildTemplate(QStringLiteral("general.fdb"), installation::Database::General), path);
 }
 
 } // namespace fixtures
-
-#include "platform/appdir.h"
 
 namespace fixtures {
 

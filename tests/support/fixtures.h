@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/db/connection.h"
+#include "tools/installation.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -43,8 +44,6 @@ QString createGeneralDatabase(const QString &path);
 QString sqlDir();
 
 } // namespace fixtures
-
-#include "tools/installation.h"
 
 namespace fixtures {
 

@@ -55,15 +55,9 @@ Tfprincipal::Tfprincipal(Tfdm &dm, Ventanas ventanas, const QStringList &argumen
     buttons->addWidget(boton(QStringLiteral("Facturas"), m_ventanas.punto_venta));
     buttons->addWidget(boton(QStringLiteral("Ocupación"), m_ventanas.ocupacion));
     buttons->addWidget(boton(QStringLiteral("Vehículos"), m_ventanas.vehiculos));
-    QPushButton *cierre = boton(QStringLiteral("Cierre"), m_ventanas.cierre);
-    disconnect(cierre, &QPushButton::clicked, nullptr, nullptr);
-    connect(cierre, &QPushButton::clicked, this, &Tfprincipal::abra_cierre);
-    buttons->addWidget(cierre);
+    buttons->addWidget(boton(QStringLiteral("Cierre"), m_ventanas.cierre, [this] { abra_cierre(); }));
     buttons->addWidget(boton(QStringLiteral("Facturación"), m_ventanas.facturacion));
-    auto *salirBoton = new QPushButton(QStringLiteral("Salir"));
-    salirBoton->setMinimumSize(110, 48);
-    connect(salirBoton, &QPushButton::clicked, this, &Tfprincipal::salir);
-    buttons->addWidget(salirBoton);
+    buttons->addWidget(boton(QStringLiteral("Salir"), [](Tfprincipal &p) { p.salir(); }));
     buttons->addStretch();
     body->addLayout(buttons);
 
@@ -113,15 +107,18 @@ void Tfprincipal::construya_encabezado(QWidget *parent)
     static_cast<QVBoxLayout *>(parent->layout())->addWidget(header);
 }
 
-QPushButton *Tfprincipal::boton(const QString &caption, const std::function<void(Tfprincipal &)> &abrir)
+QPushButton *Tfprincipal::boton(const QString &caption, const std::function<void(Tfprincipal &)> &abrir,
+                                std::function<void()> accion)
 {
     auto *button = new QPushButton(caption);
     button->setMinimumSize(110, 48);
     button->setEnabled(bool(abrir));
-    connect(button, &QPushButton::clicked, this, [this, abrir] {
-        if (abrir)
-            abrir(*this);
-    });
+    if (!accion)
+        accion = [this, abrir] {
+            if (abrir)
+                abrir(*this);
+        };
+    connect(button, &QPushButton::clicked, this, accion);
     return button;
 }
 

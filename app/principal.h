@@ -57,7 +57,10 @@ private:
     void construya_menus();
     void actualice_menu_ventana();
     void lea_opciones();
-    QPushButton *boton(const QString &caption, const std::function<void(Tfprincipal &)> &abrir);
+    // A button that opens a window; disabled while that window is not part of the program.
+    // `accion` replaces the plain opening (the closing asks for its authorisation first).
+    QPushButton *boton(const QString &caption, const std::function<void(Tfprincipal &)> &abrir,
+                       std::function<void()> accion = {});
     void pinte_estado();
     void coloque_logo();
 

@@ -202,12 +202,16 @@ void applySection(SerialSettings &settings, const Section &section, bool withPor
             invalid(kBaudRate);
         }
     }
-    if (const auto text = section.value(kStopBits)) {
-        if (const auto value = stopBitsFromText(*text))
-            settings.stopBits = *value;
-        else
-            invalid(kStopBits);
-    }
+    // A present key whose text does not parse keeps the current value and is reported.
+    const auto read = [&](const QString &key, auto parse, auto &target) {
+        if (const auto text = section.value(key)) {
+            if (const auto value = parse(*text))
+                target = *value;
+            else
+                invalid(key);
+        }
+    };
+    read(kStopBits, stopBitsFromText, settings.stopBits);
     if (const auto text = section.value(kDataBits)) {
         const auto value = positiveInteger(*text);
         if (value && *value >= 5 && *value <= 8)
@@ -215,18 +219,8 @@ void applySection(SerialSettings &settings, const Section &section, bool withPor
         else
             invalid(kDataBits);
     }
-    if (const auto text = section.value(kParity)) {
-        if (const auto value = parityFromText(*text))
-            settings.parity = *value;
-        else
-            invalid(kParity);
-    }
-    if (const auto text = section.value(kFlowControl)) {
-        if (const auto value = flowControlFromText(*text))
-            settings.flowControl = *value;
-        else
-            invalid(kFlowControl);
-    }
+    read(kParity, parityFromText, settings.parity);
+    read(kFlowControl, flowControlFromText, settings.flowControl);
 }
 
 // A value must stay on its own line.

@@ -43,10 +43,11 @@ void Tfconfigura::configure(const QString &device, const QString &fileName)
         m_settings = *edited;
 
     // Without an application directory the lookup has told the user; there is nowhere to write.
-    if (ApplicationDirectory::path().isEmpty())
+    const QString path = ApplicationDirectory::fileToWrite(fileName);
+    if (path.isEmpty())
         return;
     try {
-        saveSerialSettings(m_settings, ApplicationDirectory::filePath(fileName));
+        saveSerialSettings(m_settings, path);
     } catch (const SerialSettingsError &error) {
         Tfdm::instance().ENoManejada(error.message());
     }

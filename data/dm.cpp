@@ -124,10 +124,10 @@ void Tfdm::registre_error(const QString &message)
 {
     // A log that cannot be written is lost without a word; the user still sees the error.
     // Without an application directory there is no log: it would land in the root directory.
-    const QString directory = ApplicationDirectory::path();
-    if (directory.isEmpty())
+    const QString path = ApplicationDirectory::fileToWrite(QStringLiteral("ERRORES.TXT"));
+    if (path.isEmpty())
         return;
-    QFile file(directory + QStringLiteral("/ERRORES.TXT"));
+    QFile file(path);
     if (!file.open(QIODevice::Append | QIODevice::Text))
         return;
     // The server's messages run over several lines; the log keeps one line per error.

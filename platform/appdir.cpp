@@ -44,11 +44,22 @@ QString ApplicationDirectory::path()
     return directory;
 }
 
-QString ApplicationDirectory::filePath(const QString &fileName)
+namespace {
+
+QString compose(const QString &directory, const QString &fileName)
 {
-    const QString directory = path();
     const bool endsWithSeparator = directory.endsWith(u'/') || directory.endsWith(u'\\');
     return endsWithSeparator ? directory + fileName : directory + u'/' + fileName;
+}
+
+} // namespace
+
+QString ApplicationDirectory::filePath(const QString &fileName) { return compose(path(), fileName); }
+
+QString ApplicationDirectory::fileToWrite(const QString &fileName)
+{
+    const QString directory = path();
+    return directory.isEmpty() ? QString() : compose(directory, fileName);
 }
 
 void ApplicationDirectory::store(const QString &directory)

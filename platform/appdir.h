@@ -21,6 +21,9 @@ public:
 
     // path() + "/" + fileName; one lookup, so at most one message.
     static QString filePath(const QString &fileName);
+    // For writing: like filePath, but empty without a directory, so that nothing lands
+    // in the root directory.
+    static QString fileToWrite(const QString &fileName);
 
     // Writes the value to the user's settings store (or the override file).
     static void store(const QString &directory);

@@ -248,6 +248,7 @@ void Tfdm::mostrar_advertencia(const QString &text)
 void Tfdm::mostrar_alerta(const QString &text)
 {
     Dialogs::current().beep();
+    // Outside rest A the reminder is lost, and its duration is not even read.
     if (m_status.state() != StatusLine::State::RestA)
         return;
     try {

@@ -266,10 +266,18 @@ bool ClientDataSet::fetchMore()
     }
     if (afterFetch)
         afterFetch(*this);
+    // Unsorted, a packet only appends rows, and a grid keeps its place; sorted, they land anywhere.
     const int before = rowCount();
+    std::vector<int> previous = m_view;
     rebuildView();
-    if (rowCount() > before)
+    if (!m_indexFields.isEmpty()) {
+        emit reset();
+    } else if (rowCount() > before) {
+        std::swap(previous, m_view);
+        emit rowsAboutToBeFetched(before, int(previous.size()) - 1);
+        m_view = std::move(previous);
         emit rowsFetched(before, rowCount() - 1);
+    }
     return !rows.isEmpty();
 }
 

@@ -137,6 +137,8 @@ public:
 
 signals:
     void reset();
+    // A packet appends rows first..last of the view: announced, then done.
+    void rowsAboutToBeFetched(int first, int last);
     void rowsFetched(int first, int last);
     void currentChanged(int row);
 

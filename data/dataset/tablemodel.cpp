@@ -16,10 +16,9 @@ TableModel::TableModel(ClientDataSet *data, QList<Column> columns, QObject *pare
         beginResetModel();
         endResetModel();
     });
-    connect(m_data, &ClientDataSet::rowsFetched, this, [this](int, int) {
-        beginResetModel();
-        endResetModel();
-    });
+    connect(m_data, &ClientDataSet::rowsAboutToBeFetched, this,
+            [this](int first, int last) { beginInsertRows({}, first, last); });
+    connect(m_data, &ClientDataSet::rowsFetched, this, [this](int, int) { endInsertRows(); });
 }
 
 int TableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_data->rowCount(); }

@@ -76,6 +76,28 @@ private slots:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
 
+    // A grid scrolling on gets each packet as appended rows, so it keeps its place.
+    void gridReceivesPacketsAsAppendedRows()
+    {
+        m_db.execute(QStringLiteral("execute block as declare i integer = 0; begin while (i < 2500) do begin "
+                                    "insert into veh (placa, nit) values (lpad(:i, 6, '0'), 'X'); i = i + 1; end end"));
+        auto set = makeSet(QStringLiteral("select * from veh order by placa"));
+        set->open();
+        TableModel model(set.get(), {{QStringLiteral("PLACA"), QStringLiteral("Placa")}});
+        int resets = 0;
+        QList<int> inserted;
+        connect(&model, &QAbstractItemModel::modelReset, this, [&] { ++resets; });
+        connect(&model, &QAbstractItemModel::rowsInserted, this,
+                [&](const QModelIndex &, int first, int last) { inserted << first << last; });
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        while (model.canFetchMore({}))
+            model.fetchMore({});
+        QCOMPARE(model.rowCount(), 2500);
+        QCOMPARE(resets, 0);
+        QCOMPARE(inserted.size(), 4); // two packets after the first, both appended at the end
+        QCOMPARE(inserted, (QList<int>{1000, 1999, 2000, 2499}));
+    }
+
     void editsStayInMemoryUntilApplied()
     {
         m_db.execute(QStringLiteral("insert into veh values ('AAA111', '1', 100, 'uno')"));

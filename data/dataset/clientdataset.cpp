@@ -267,15 +267,19 @@ bool ClientDataSet::fetchMore()
     if (afterFetch)
         afterFetch(*this);
     // Unsorted, a packet only appends rows, and a grid keeps its place; sorted, they land anywhere.
-    const int before = rowCount();
-    std::vector<int> previous = m_view;
-    rebuildView();
     if (!m_indexFields.isEmpty()) {
+        rebuildView();
         emit reset();
-    } else if (rowCount() > before) {
-        std::swap(previous, m_view);
-        emit rowsAboutToBeFetched(before, int(previous.size()) - 1);
-        m_view = std::move(previous);
+        return !rows.isEmpty();
+    }
+    std::vector<int> added;
+    for (int i = int(m_records->size() - std::size_t(rows.size())); i < int(m_records->size()); ++i)
+        if (passesFilter(i))
+            added.push_back(i);
+    if (!added.empty()) {
+        const int before = rowCount();
+        emit rowsAboutToBeFetched(before, before + int(added.size()) - 1);
+        m_view.insert(m_view.end(), added.begin(), added.end());
         emit rowsFetched(before, rowCount() - 1);
     }
     return !rows.isEmpty();
@@ -290,16 +294,9 @@ void ClientDataSet::fetchAll()
 void ClientDataSet::rebuildView()
 {
     m_view.clear();
-    for (std::size_t i = 0; i < m_records->size(); ++i) {
-        if (m_filter) {
-            m_filterRow = int(i);
-            const bool keep = m_filter(*this);
-            m_filterRow = -1;
-            if (!keep)
-                continue;
-        }
-        m_view.push_back(int(i));
-    }
+    for (std::size_t i = 0; i < m_records->size(); ++i)
+        if (passesFilter(int(i)))
+            m_view.push_back(int(i));
     if (!m_indexFields.isEmpty()) {
         std::vector<int> idx;
         for (const QString &f : m_indexFields)
@@ -317,6 +314,16 @@ void ClientDataSet::rebuildView()
         });
     }
     m_current = std::clamp(m_current, 0, std::max(0, rowCount()));
+}
+
+bool ClientDataSet::passesFilter(int record)
+{
+    if (!m_filter)
+        return true;
+    m_filterRow = record;
+    const bool keep = m_filter(*this);
+    m_filterRow = -1;
+    return keep;
 }
 
 void ClientDataSet::setFilter(std::function<bool(const ClientDataSet &)> filter)

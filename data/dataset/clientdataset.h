@@ -152,6 +152,7 @@ private:
     std::shared_ptr<Record> makeRecord(std::vector<db::Value> values) const;
     void calculate(Record &record);
     void rebuildView();
+    bool passesFilter(int record);
     void prepareDetailFields();
     void loadDetailRows(Record &owner);
     void attachToMasterRecord();
